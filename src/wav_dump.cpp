@@ -14,8 +14,9 @@ namespace {
 
 constexpr std::size_t kFieldWidth = 8;
 constexpr std::size_t kLineLength = 2 * kFieldWidth + 1;
-// 16384 lines: 64 KiB in, 272 KiB out on the two-byte path.
-constexpr std::size_t kFramesPerBlock = 16384;
+// 3840 lines make 65,280 bytes of text: a block fits the 64 KiB buffer of a
+// Linux pipe, so the reader drains one block while the next is formatted.
+constexpr std::size_t kFramesPerBlock = 3840;
 
 using Field = std::array<char, kFieldWidth>;
 
@@ -96,6 +97,8 @@ int wavFramesWrite(std::FILE* file, std::uint32_t frames, std::size_t frameSize,
 {
     std::vector<unsigned char> in(kFramesPerBlock * frameSize);
     std::vector<char> out(kFramesPerBlock * kLineLength);
+    // Each block goes out in one write; stdio's buffer would only split it.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     while (frames > 0) {
         std::size_t wanted = std::min<std::size_t>(frames, kFramesPerBlock);
         std::size_t whole = std::fread(in.data(), frameSize, wanted, file);
@@ -143,6 +146,9 @@ int wavDump(const char* fileName, std::uint16_t bitsPerSample, std::int64_t data
                     "\x82\xb9\x82\xf1" ".\n", fileName);
         return -1;
     }
+    // The data is read a block at a time straight into the dump's own
+    // buffer; stdio's buffer would only split each read in two.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
     if (wavDataWrite(file.get(), dataOffset, dataSize, bytesPerSample) != 0) {
         // "wavDataWriteでエラー発生.\n"
         std::fputs("wavDataWrite\x82\xc5\x83\x47\x83\x89\x81\x5b\x94\xad\x90\xb6" ".\n",

@@ -31,6 +31,9 @@ int main(int argc, char* argv[])
     // dump: a failed write changes nothing, least of all the exit status.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+    // The dump writes whole blocks of lines; stdio's buffer would only split
+    // each into two writes.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc != 2) {
         usage();
         return -1;

@@ -97,8 +97,6 @@ int wavFramesWrite(std::FILE* file, std::uint32_t frames, std::size_t frameSize,
 {
     std::vector<unsigned char> in(kFramesPerBlock * frameSize);
     std::vector<char> out(kFramesPerBlock * kLineLength);
-    // Each block goes out in one write; stdio's buffer would only split it.
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
     while (frames > 0) {
         std::size_t wanted = std::min<std::size_t>(frames, kFramesPerBlock);
         std::size_t whole = std::fread(in.data(), frameSize, wanted, file);

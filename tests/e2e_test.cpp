@@ -386,6 +386,23 @@ TEST_F(InFolder, ReaderLeavingEarlyKeepsTheStatus)
 }
 #endif
 
+#ifndef _WIN32
+// Access rights that forbid reading: root reads anything, so the case is
+// skipped there.
+TEST_F(InFolder, UnreadableFileCannotBeOpened)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "running as root, which access rights do not stop";
+    enter("Unreadable");
+    ASSERT_NO_FATAL_FAILURE(make({"in.wav", ok16}));
+    fs::permissions("in.wav", fs::perms::none);
+    Outcome r = run("", "in.wav");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, cannotOpen("in.wav"));
+    EXPECT_EQ(r.status, 255);
+}
+#endif
+
 // The dump opens the file again; if it has gone since the scan, the dump says
 // so on standard output.
 TEST_F(InFolder, DumpReportsAFileGoneSinceTheScan)
@@ -400,9 +417,26 @@ TEST_F(InFolder, DumpReportsAFileGoneSinceTheScan)
 
 } // namespace
 
+// Writes the small files of the cases as a seed corpus for the fuzzer.
+int writeCorpus(const fs::path& folder)
+{
+    fs::create_directories(folder);
+    int n = 0;
+    for (const Case& c : cases())
+        for (const Fixture& f : c.files)
+            if (f.kind == Kind::File && f.tail.empty() && f.bytes.size() <= 4096) {
+                std::ofstream((folder / (c.name + ".wav")).string(), std::ios::binary) << f.bytes;
+                ++n;
+            }
+    std::printf("%d seeds in %s\n", n, folder.string().c_str());
+    return 0;
+}
+
 int main(int argc, char* argv[])
 {
     testing::InitGoogleTest(&argc, argv);
+    if (argc == 3 && std::string(argv[1]) == "--write-corpus")
+        return writeCorpus(argv[2]);
     // The tests run in the build folder, where the tool is built.
     tool() = fs::absolute("pelkorn" + fs::path(argv[0]).extension().string());
     return RUN_ALL_TESTS();

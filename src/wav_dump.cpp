@@ -105,7 +105,7 @@ int wavFramesWrite(std::FILE* file, std::uint32_t frames, std::size_t frameSize,
         if (whole < wanted)
             return -1;
         frames -= static_cast<std::uint32_t>(whole);
-        if (std::ferror(stdout))
+        if (std::ferror(stdout) != 0)
             return wavFramesPresent(file, frames, frameSize);
     }
     return 0;

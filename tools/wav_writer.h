@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wavw {
 
@@ -54,7 +55,7 @@ inline std::string wav(std::uint16_t bitsPerSample, std::string_view data)
 }
 
 // Little-endian 16-bit samples.
-inline std::string samples16(std::initializer_list<int> values)
+inline std::string samples16(const std::vector<int>& values)
 {
     std::string out;
     for (int v : values)
